@@ -1,0 +1,129 @@
+// 2 KB serial EEPROM (24C16 style) over the bit-bang link.
+//
+// The chip answers at eight consecutive bus addresses, 0xA0..0xAE, one per
+// 256-byte block: memory address bits 10..8 travel as device address bits
+// 3..1 and bits 7..0 as the word-address byte. A byte write starts the
+// chip's internal write cycle at the stop; while it lasts the chip does not
+// acknowledge its address, so the driver polls for that acknowledge.
+
+#include "i2c/eeprom.h"
+
+#include <chrono>
+
+#include "i2c/link.h"
+
+namespace {
+
+// ---- Chip facts ---------------------------------------------------------
+
+constexpr int kAddressMask = 0x7FF;   // 11-bit memory address, 2048 bytes
+constexpr int kDeviceBase = 0xA0;     // device address byte of block 0, write
+constexpr int kBlockShift = 7;        // address bits 10..8 -> device bits 3..1
+constexpr int kBlockBits = 0x0E;      // device address bits that select the block
+constexpr int kReadBit = 0x01;        // direction bit of the device address byte
+constexpr int kWordMask = 0xFF;       // word address within a block
+constexpr int kByteMask = 0xFF;       // one data byte
+
+constexpr int kAck = 0;               // acknowledge bit: the chip pulled SDA low
+
+// A byte write cycle (tWR) lasts at most 10 ms on a 24C16. The poll gives up
+// well past that, so a slow host or USB round trips never fail a good chip,
+// while a chip that has left the bus cannot hang the caller.
+constexpr std::chrono::milliseconds kWriteCycleTimeout{50};
+
+// Kinds 1 and 2 name the same chip; the kind is not kept, only that one was set.
+constexpr int kKindFirst = 1;
+constexpr int kKindLast = 2;
+
+bool g_kind_set = false;
+
+// ---- Addressing ---------------------------------------------------------
+
+struct Location {
+    int write_address;  // aw: 0xA0..0xAE
+    int read_address;   // ar: aw + 1
+    int word_address;   // low eight address bits
+};
+
+// The only place a memory address becomes bus bytes. Bits above bit 10 are
+// dropped first, so 0x800 is 0 and -1 is 0x7FF.
+constexpr Location Locate(int address) {
+    const int offset = address & kAddressMask;
+    const int write_address = kDeviceBase + ((offset >> kBlockShift) & kBlockBits);
+    return {write_address, write_address | kReadBit, offset & kWordMask};
+}
+
+// ---- Bus steps ----------------------------------------------------------
+
+// W(x): one byte out, then the ninth clock as the acknowledge check.
+[[nodiscard]] bool WriteAcked(int value) {
+    I2C_WriteByte(value);
+    return I2C_ReadBit() == kAck;
+}
+
+// S W(aw) W(word) S W(ar) R C. The ninth clock after the data byte leaves
+// SDA released: the chip sees a not-acknowledge and stops sending.
+// The caller ends the transaction with its stop.
+[[nodiscard]] bool RandomRead(const Location &at, int *value) {
+    I2C_Start();
+    if (!WriteAcked(at.write_address)) return false;
+    if (!WriteAcked(at.word_address)) return false;
+    I2C_Start();
+    if (!WriteAcked(at.read_address)) return false;
+    *value = I2C_ReadByte();
+    (void)I2C_ReadBit();
+    return true;
+}
+
+// S W(aw) W(word) W(data). The caller's stop starts the write cycle.
+[[nodiscard]] bool ByteWrite(const Location &at, int data) {
+    I2C_Start();
+    if (!WriteAcked(at.write_address)) return false;
+    if (!WriteAcked(at.word_address)) return false;
+    return WriteAcked(data & kByteMask);
+}
+
+// Acknowledge polling: S W(aw), then Sr W(aw) on the same open transaction,
+// until the chip answers. The time is taken before each attempt, so the last
+// attempt starts at or after the deadline: a host that was held up between
+// polls still gives the chip one more chance. The caller sends the stop.
+[[nodiscard]] bool AwaitWriteCycle(int write_address, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const bool last_chance = std::chrono::steady_clock::now() >= deadline;
+        I2C_Start();
+        if (WriteAcked(write_address)) return true;
+        if (last_chance) return false;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+void EEP_SetKind(int kind) { g_kind_set = kind >= kKindFirst && kind <= kKindLast; }
+
+int EEP_ReadByte(int address, int *value) {
+    if (!g_kind_set) return I2C_NOTCONFIGURED;
+    *value = 0;
+
+    const bool acked = RandomRead(Locate(address), value);
+    I2C_Stop();
+    return acked ? I2C_OK : I2C_NOACK;
+}
+
+int EEP_WriteByte(int address, int value) {
+    if (!g_kind_set) return I2C_NOTCONFIGURED;
+    const Location at = Locate(address);
+
+    const bool written = ByteWrite(at, value);
+    I2C_Stop();
+    if (!written) return I2C_NOACK;
+
+    // The write cycle runs from that stop; so does its deadline.
+    const auto deadline = std::chrono::steady_clock::now() + kWriteCycleTimeout;
+    const bool ready = AwaitWriteCycle(at.write_address, deadline);
+    I2C_Stop();
+    return ready ? I2C_OK : I2C_NOACK;
+}
+
+}  // extern "C"
