@@ -16,6 +16,9 @@ extern "C" {
 
 /* Gain access to base .. base + 2 before any register operation. */
 int PORT_Acquire(unsigned short base);
+/* Why the last PORT_Acquire failed, one line naming each way tried and the
+ * system's reason; "" after a success. */
+const char *PORT_FailureText(void);
 void PORT_Out(unsigned short address, int value); /* writes the low 8 bits */
 int PORT_In(unsigned short address);              /* 0..255 */
 

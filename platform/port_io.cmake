@@ -1,0 +1,10 @@
+# Legacy port I/O (platform/port_io.h): target port_io_native, the real ports.
+# One source per OS; the simulated backend lives in sim/lpt (port_io_sim).
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  set(port_io_native_sources ${CMAKE_CURRENT_LIST_DIR}/port_io_linux.cpp)
+endif()
+
+if(port_io_native_sources)
+  add_library(port_io_native STATIC ${port_io_native_sources})
+  target_link_libraries(port_io_native PUBLIC project_includes PRIVATE project_warnings)
+endif()
