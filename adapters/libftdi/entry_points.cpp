@@ -17,6 +17,7 @@
 
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <new>
