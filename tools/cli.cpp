@@ -125,10 +125,13 @@ const std::function<void()> *Tool::ActionOf(const CLI::App *command) const {
     return found == actions_.end() ? nullptr : &found->second;
 }
 
+// The link is opened once per process and stays open.
 void OpenBus() {
-    if (I2C_Open() != I2C_OK) {
+    static bool open = false;
+    if (!open && I2C_Open() != I2C_OK) {
         throw Failure(kExitNoAdapter, "Erreur a l'initialisation I2C");
     }
+    open = true;
 }
 
 void RequireAck(int status, const std::string &message) {
@@ -176,6 +179,11 @@ int Run(int argc, char **argv) {
     try {
         if (action == nullptr) {
             FailUsage(extras.empty() ? "commande manquante" : "commande inconnue : " + Joined(extras));
+        }
+        for (const std::string &word : extras) {
+            if (word.size() > 1 && word[0] == '-') {
+                FailUsage("option inconnue : " + word);
+            }
         }
         if (!extras.empty()) {
             FailUsage("argument en trop : " + Joined(extras));
