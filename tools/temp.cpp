@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "app/celsius_text.h"
 #include "bustool.h"
 #include "i2c/temp.h"
 #include "interaction.h"
 #include "numbers.h"
-#include "temperature_text.h"
 
 namespace bustool {
 
@@ -61,7 +61,9 @@ void Measure(const TempArgs &args) {
     int precise = 0;
     RequireAck(TEMP_Read(index, &standard), "Erreur a la lecture temperature");
     RequireAck(TEMP_ReadPrecise(index, &precise), "Erreur a la lecture temperature");
-    std::printf("Temp1=%s   Temp2=%s\n", FormatCelsius(standard).c_str(), FormatCelsius(precise).c_str());
+    // The console program's line, with its exact rounding.
+    std::printf("Temp1=%s   Temp2=%s\n", thermo::FormatCelsius256ths(standard).data(),
+                thermo::FormatCelsius256ths(precise).data());
 }
 
 void Config(const TempArgs &args, bool assume_yes) {

@@ -138,10 +138,23 @@ TEST_F(BusTool, NoAdapterLibraryIsExit3WithTheConsoleProgramsMessage) {
 // ---- thermometer -------------------------------------------------------------
 
 TEST_F(BusTool, TempPrintsOneMeasurementInTheConsoleFormat) {
-    const Outcome run = Tool({"temp"}, Bus("therm", {{"FTSIM_TEMP", "23.5"}}));
-    EXPECT_EQ(run.status, 0) << Success(run);
-    EXPECT_EQ(run.out, "Temp1=23.50   Temp2=23.50\n");
-    EXPECT_EQ(run.err, "");
+    struct Case {
+        const char *setting;
+        const char *value;
+        const char *line;
+    };
+    // Raw bytes: temperature MSB, LSB, counter, slope. Ties round away from zero.
+    const Case cases[] = {
+        {"FTSIM_TEMP", "23.5", "Temp1=23.50   Temp2=23.50\n"},
+        {"FTSIM_TEMP_RAW", "0x17,0x20,5,8", "Temp1=23.13   Temp2=23.13\n"},
+        {"FTSIM_TEMP_RAW", "0,0x20,9,8", "Temp1= 0.13   Temp2=-0.38\n"},
+    };
+    for (const Case &c : cases) {
+        const Outcome run = Tool({"temp"}, Bus("therm", {{c.setting, c.value}}));
+        EXPECT_EQ(run.status, 0) << Success(run);
+        EXPECT_EQ(run.out, c.line) << c.value;
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 TEST_F(BusTool, TempAddressesTheChipByIndex) {
@@ -272,10 +285,12 @@ TEST_F(BusTool, ClockSetThenGetReadsTheSameTime) {
 TEST_F(BusTool, ClockSelectAndRegisterAccess) {
     const Outcome run = Twin({"rtc", "--select", "1", "reg", "write", "0x10", "0xa5", "-y", "--and",  //
                               "rtc", "reg", "read", "0x10", "--select", "1", "--and",                 //
+                              "rtc", "set", "-y", "--select", "1", "6", "23:59:59", "--and",          //
                               "rtc", "get", "--select", "1"},
                              Bus("clock:1"));
     EXPECT_EQ(run.status, 0) << Success(run);
-    EXPECT_EQ(run.out, "0xa5\n0 00:00:00\n");
+    // Setting the time clears the hundredths: the next second is a second away.
+    EXPECT_EQ(run.out, "0xa5\n6 23:59:59\n");
     EXPECT_EQ(WireLines().at(0), "S A2+ 10+ A5+ P");
 }
 
