@@ -55,75 +55,79 @@ constexpr Location Locate(int address) {
 
 // ---- Bus steps ----------------------------------------------------------
 
-// W(x): one byte out, then the ninth clock as the acknowledge check.
-[[nodiscard]] bool WriteAcked(int value) {
-    I2C_WriteByte(value);
+// W(x): a byte out and the chip's acknowledge.
+[[nodiscard]] bool Sent(int byte) {
+    I2C_WriteByte(byte);
     return I2C_ReadBit() == kAck;
 }
 
-// S W(aw) W(word) S W(ar) R C. The ninth clock after the data byte leaves
-// SDA released: the chip sees a not-acknowledge and stops sending.
-// The caller ends the transaction with its stop.
-[[nodiscard]] bool RandomRead(const Location &at, int *value) {
-    I2C_Start();
-    if (!WriteAcked(at.write_address)) return false;
-    if (!WriteAcked(at.word_address)) return false;
-    I2C_Start();
-    if (!WriteAcked(at.read_address)) return false;
-    *value = I2C_ReadByte();
-    (void)I2C_ReadBit();
-    return true;
-}
-
-// S W(aw) W(word) W(data). The caller's stop starts the write cycle.
-[[nodiscard]] bool ByteWrite(const Location &at, int data) {
-    I2C_Start();
-    if (!WriteAcked(at.write_address)) return false;
-    if (!WriteAcked(at.word_address)) return false;
-    return WriteAcked(data & kByteMask);
-}
-
-// Acknowledge polling: S W(aw), then Sr W(aw) on the same open transaction,
-// until the chip answers. The time is taken before each attempt, so the last
-// attempt starts at or after the deadline: a host that was held up between
-// polls still gives the chip one more chance. The caller sends the stop.
-[[nodiscard]] bool AwaitWriteCycle(int write_address, std::chrono::steady_clock::time_point deadline) {
+// Acknowledge polling: S W(aw), then Sr W(aw) on the transaction the last
+// attempt left open, until the chip answers. The time is taken before each
+// attempt, so the last one starts at or after the deadline: a host held up
+// between two polls still gives the chip one more chance.
+[[nodiscard]] bool WriteCycleDone(int write_address, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
         const bool last_chance = std::chrono::steady_clock::now() >= deadline;
         I2C_Start();
-        if (WriteAcked(write_address)) return true;
-        if (last_chance) return false;
+        if (Sent(write_address)) {
+            return true;
+        }
+        if (last_chance) {
+            return false;
+        }
     }
+}
+
+// The failure exit: a byte was not acknowledged, or the chip never came back.
+int Abandon() {
+    I2C_Stop();
+    return I2C_NOACK;
 }
 
 }  // namespace
 
-extern "C" {
+extern "C" void EEP_SetKind(int kind) { g_kind_set = kind >= kKindFirst && kind <= kKindLast; }
 
-void EEP_SetKind(int kind) { g_kind_set = kind >= kKindFirst && kind <= kKindLast; }
-
-int EEP_ReadByte(int address, int *value) {
-    if (!g_kind_set) return I2C_NOTCONFIGURED;
+extern "C" int EEP_ReadByte(int address, int *value) {
+    if (!g_kind_set) {
+        return I2C_NOTCONFIGURED;
+    }
     *value = 0;
-
-    const bool acked = RandomRead(Locate(address), value);
-    I2C_Stop();
-    return acked ? I2C_OK : I2C_NOACK;
-}
-
-int EEP_WriteByte(int address, int value) {
-    if (!g_kind_set) return I2C_NOTCONFIGURED;
     const Location at = Locate(address);
 
-    const bool written = ByteWrite(at, value);
+    I2C_Start();
+    if (!Sent(at.write_address) || !Sent(at.word_address)) {
+        return Abandon();
+    }
+    I2C_Start();
+    if (!Sent(at.read_address)) {
+        return Abandon();
+    }
+    const int byte = I2C_ReadByte();
+    // Ninth clock with SDA released: the chip sees a not-acknowledge and
+    // stops sending. Its sample means nothing here.
+    static_cast<void>(I2C_ReadBit());
     I2C_Stop();
-    if (!written) return I2C_NOACK;
-
-    // The write cycle runs from that stop; so does its deadline.
-    const auto deadline = std::chrono::steady_clock::now() + kWriteCycleTimeout;
-    const bool ready = AwaitWriteCycle(at.write_address, deadline);
-    I2C_Stop();
-    return ready ? I2C_OK : I2C_NOACK;
+    *value = byte;
+    return I2C_OK;
 }
 
-}  // extern "C"
+extern "C" int EEP_WriteByte(int address, int value) {
+    if (!g_kind_set) {
+        return I2C_NOTCONFIGURED;
+    }
+    const Location at = Locate(address);
+
+    I2C_Start();
+    if (!Sent(at.write_address) || !Sent(at.word_address) || !Sent(value & kByteMask)) {
+        return Abandon();
+    }
+    I2C_Stop();  // the chip's write cycle starts here, and so does the deadline
+    const auto deadline = std::chrono::steady_clock::now() + kWriteCycleTimeout;
+
+    if (!WriteCycleDone(at.write_address, deadline)) {
+        return Abandon();
+    }
+    I2C_Stop();
+    return I2C_OK;
+}

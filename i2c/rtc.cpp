@@ -7,7 +7,6 @@
 #include "i2c/rtc.h"
 
 #include <algorithm>
-#include <cstddef>
 
 #include "i2c/link.h"
 
@@ -20,9 +19,8 @@ constexpr int kSelectMask = 0x01;  // the A0 pin: only bit 0 of select counts
 constexpr int kReadBit = 0x01;     // direction bit of the device address byte
 constexpr int kByteMask = 0xFF;    // register numbers and values are bytes
 
-constexpr int kAck = 0;            // acknowledge bit: the chip pulled SDA low
-constexpr int kAckBit = 0;         // I2C_SendAck: acknowledge, the chip sends on
-constexpr int kNackBit = 1;        // I2C_SendAck: not acknowledge, last byte
+constexpr int kAck = 0;   // as sent by the master, and as read back from the chip
+constexpr int kNack = 1;  // the master's answer to the last byte it reads
 
 // Register map.
 constexpr int kRegControl = 0x00;     // control/status, bits below
@@ -33,13 +31,19 @@ constexpr int kRegHours = 0x04;       // bits 5..0 BCD hours, bit 7 12 h mode, b
 constexpr int kRegYearDate = 0x05;    // bits 7..6 year, bits 5..0 BCD day of month
 constexpr int kRegWeekdayMonth = 0x06;  // bits 7..5 weekday, bits 4..0 BCD month
 
+// Setting the time writes 0x00..0x06 and reading it reads 0x02..0x06, each
+// in one run through the auto-incrementing register pointer.
+static_assert(kRegHundredths == kRegControl + 1 && kRegSeconds == kRegHundredths + 1 &&
+              kRegMinutes == kRegSeconds + 1 && kRegHours == kRegMinutes + 1 &&
+              kRegYearDate == kRegHours + 1 && kRegWeekdayMonth == kRegYearDate + 1);
+
 // Control/status register (0x00):
 //
 //   bit 7  stop counting: 1 holds the prescaler and the divider in reset
-//   bit 6  hold last count: 1 freezes the counters' outputs for reading
+//   bit 6  hold last count: 1 keeps the last count in the capture latches
 //   bit 5-4 function: 00 clock on 32.768 kHz, 01 clock on 50 Hz,
 //           10 event counter, 11 test
-//   bit 3  mask: 1 reads the date and month registers unmasked
+//   bit 3  mask: 1 reads 0x05/0x06 as day and month only (year, weekday masked)
 //   bit 2  alarm enable
 //   bit 1  alarm flag
 //   bit 0  timer flag
@@ -89,111 +93,107 @@ constexpr int ReadAddress(int select) { return WriteAddress(select) | kReadBit; 
 
 // ---- Bus steps ----------------------------------------------------------
 
-// W(x): one byte out, then the ninth clock as the acknowledge check.
-[[nodiscard]] bool WriteAcked(int value) {
-    I2C_WriteByte(value);
+// W(x): a byte out and the chip's acknowledge.
+[[nodiscard]] bool Sent(int byte) {
+    I2C_WriteByte(byte);
     return I2C_ReadBit() == kAck;
 }
 
-// S W(aw) W(reg) W(first) W(second) ...: a run of registers from reg on.
-// The caller ends the transaction with its stop.
-template <std::size_t N>
-[[nodiscard]] bool WriteRegisters(int select, int reg, const int (&values)[N]) {
+// S aw reg S ar: point at a register, then turn the bus round. The chip
+// drives SDA from here on.
+[[nodiscard]] bool Query(int select, int reg) {
     I2C_Start();
-    if (!WriteAcked(WriteAddress(select))) return false;
-    if (!WriteAcked(reg & kByteMask)) return false;
-    for (const int value : values) {
-        if (!WriteAcked(value & kByteMask)) return false;
+    if (!Sent(WriteAddress(select)) || !Sent(reg & kByteMask)) {
+        return false;
     }
-    return true;
+    I2C_Start();
+    return Sent(ReadAddress(select));
 }
 
-// S W(aw) W(reg) S W(ar) R A ... R N: a run of registers from reg on, every
-// byte but the last acknowledged. The caller ends the transaction with its stop.
-template <std::size_t N>
-[[nodiscard]] bool ReadRegisters(int select, int reg, int (&values)[N]) {
+// R followed by A (more to come) or N (the last byte).
+int Received(int acknowledge) {
+    const int byte = I2C_ReadByte();
+    I2C_SendAck(acknowledge);
+    return byte;
+}
+
+// The failure exit: a byte was not acknowledged.
+int Abandon() {
+    I2C_Stop();
+    return I2C_NOACK;
+}
+
+// S aw reg value P: one register.
+int WriteOne(int select, int reg, int value) {
     I2C_Start();
-    if (!WriteAcked(WriteAddress(select))) return false;
-    if (!WriteAcked(reg & kByteMask)) return false;
-    I2C_Start();
-    if (!WriteAcked(ReadAddress(select))) return false;
-    for (std::size_t i = 0; i < N; ++i) {
-        values[i] = I2C_ReadByte();
-        I2C_SendAck(i + 1 < N ? kAckBit : kNackBit);
+    if (!Sent(WriteAddress(select)) || !Sent(reg & kByteMask) || !Sent(value & kByteMask)) {
+        return Abandon();
     }
-    return true;
-}
-
-// One whole transaction: the stop ends it whether or not every byte was acknowledged.
-template <std::size_t N>
-[[nodiscard]] int WriteTransaction(int select, int reg, const int (&values)[N]) {
-    const bool acked = WriteRegisters(select, reg, values);
     I2C_Stop();
-    return acked ? I2C_OK : I2C_NOACK;
-}
-
-template <std::size_t N>
-[[nodiscard]] int ReadTransaction(int select, int reg, int (&values)[N]) {
-    const bool acked = ReadRegisters(select, reg, values);
-    I2C_Stop();
-    return acked ? I2C_OK : I2C_NOACK;
+    return I2C_OK;
 }
 
 }  // namespace
 
-extern "C" {
+extern "C" int RTC_Start(int select) { return WriteOne(select, kRegControl, kControlRun); }
 
-int RTC_Start(int select) {
-    const int control[] = {kControlRun};
-    return WriteTransaction(select, kRegControl, control);
+// Counting stays stopped while the time registers are written, so no carry
+// lands between them; a second transaction starts it again. If the first one
+// fails after the stop bit went in, the clock is left stopped.
+extern "C" int RTC_SetTime(int select, int weekday, int hours, int minutes, int seconds) {
+    const int seconds_bcd = ToBcd(ClampToRange(seconds, kSecondsTop));
+    const int minutes_bcd = ToBcd(ClampToRange(minutes, kMinutesTop));
+    const int hours_bcd = ToBcd(ClampToRange(hours, kHoursTop));  // 24 h mode
+    const int weekday_month = WeekdayToRegister(ClampToRange(weekday, kWeekdayTop));  // month 0
+
+    I2C_Start();
+    if (!Sent(WriteAddress(select)) || !Sent(kRegControl) ||
+        !Sent(kControlStop) ||     // control
+        !Sent(kHundredthsZero) ||  // hundredths
+        !Sent(seconds_bcd) ||      // seconds
+        !Sent(minutes_bcd) ||      // minutes
+        !Sent(hours_bcd) ||        // hours
+        !Sent(kYearDateFirst) ||   // year and date
+        !Sent(weekday_month)) {    // weekday and month
+        return Abandon();
+    }
+    I2C_Stop();
+
+    return WriteOne(select, kRegControl, kControlRun);
 }
 
-int RTC_SetTime(int select, int weekday, int hours, int minutes, int seconds) {
-    // Counting stays stopped while the time registers are written, so no
-    // carry lands between them. If this transaction fails the clock is left
-    // stopped: the restart below is never reached.
-    int time[kRegWeekdayMonth + 1] = {};  // indexed by register, sent from 0x00 on
-    time[kRegControl] = kControlStop;
-    time[kRegHundredths] = kHundredthsZero;
-    time[kRegSeconds] = ToBcd(ClampToRange(seconds, kSecondsTop));
-    time[kRegMinutes] = ToBcd(ClampToRange(minutes, kMinutesTop));
-    time[kRegHours] = ToBcd(ClampToRange(hours, kHoursTop));  // 24 h mode
-    time[kRegYearDate] = kYearDateFirst;
-    time[kRegWeekdayMonth] = WeekdayToRegister(ClampToRange(weekday, kWeekdayTop));  // month 0
-    if (WriteTransaction(select, kRegControl, time) != I2C_OK) return I2C_NOACK;
-
-    const int control[] = {kControlRun};
-    return WriteTransaction(select, kRegControl, control);
-}
-
-int RTC_GetTime(int select, int *weekday, int *hours, int *minutes, int *seconds) {
+extern "C" int RTC_GetTime(int select, int *weekday, int *hours, int *minutes, int *seconds) {
     *weekday = 0;
     *hours = 0;
     *minutes = 0;
     *seconds = 0;
 
-    // Seconds through weekday/month; the year/date byte comes along unused.
-    int time[kRegWeekdayMonth - kRegSeconds + 1] = {};
-    if (ReadTransaction(select, kRegSeconds, time) != I2C_OK) return I2C_NOACK;
+    if (!Query(select, kRegSeconds)) {
+        return Abandon();
+    }
+    const int seconds_bcd = Received(kAck);
+    const int minutes_bcd = Received(kAck);
+    const int hours_reg = Received(kAck);
+    static_cast<void>(Received(kAck));  // year and date: not part of the time
+    const int weekday_month = Received(kNack);
+    I2C_Stop();
 
-    *seconds = FromBcd(time[kRegSeconds - kRegSeconds]);
-    *minutes = FromBcd(time[kRegMinutes - kRegSeconds]);
-    *hours = HoursFromRegister(time[kRegHours - kRegSeconds]);
-    *weekday = WeekdayFromRegister(time[kRegWeekdayMonth - kRegSeconds]);
+    *seconds = FromBcd(seconds_bcd);
+    *minutes = FromBcd(minutes_bcd);
+    *hours = HoursFromRegister(hours_reg);
+    *weekday = WeekdayFromRegister(weekday_month);
     return I2C_OK;
 }
 
-int RTC_WriteRegister(int select, int reg, int value) {
-    const int values[] = {value};
-    return WriteTransaction(select, reg, values);
-}
+extern "C" int RTC_WriteRegister(int select, int reg, int value) { return WriteOne(select, reg, value); }
 
-int RTC_ReadRegister(int select, int reg, int *value) {
+extern "C" int RTC_ReadRegister(int select, int reg, int *value) {
     *value = 0;
-    int values[1] = {};
-    if (ReadTransaction(select, reg, values) != I2C_OK) return I2C_NOACK;
-    *value = values[0];
+    if (!Query(select, reg)) {
+        return Abandon();
+    }
+    const int byte = Received(kNack);
+    I2C_Stop();
+    *value = byte;
     return I2C_OK;
 }
-
-}  // extern "C"
