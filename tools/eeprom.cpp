@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -191,10 +191,14 @@ Image ReadImage(const std::string &path) {
     if (!in) {
         FailUsage("impossible de lire le fichier " + path);
     }
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // One byte more than the chip holds is enough to refuse the file.
+    std::vector<char> bytes(kSize + 1);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
     if (bytes.size() != kSize) {
-        FailUsage("le fichier " + path + " fait " + std::to_string(bytes.size()) + " octets, il en faut " +
-                  std::to_string(kSize));
+        const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+        const std::string shown = ignored ? std::to_string(bytes.size()) : std::to_string(size);
+        FailUsage("le fichier " + path + " fait " + shown + " octets, il en faut " + std::to_string(kSize));
     }
     Image image{};
     for (size_t i = 0; i < image.size(); ++i) {
