@@ -97,7 +97,7 @@ void Bus::OnStart() {
         std::snprintf(text, sizeof text, "start inside a byte, after %u bits (SDA fell while SCL high)", bits_ - 1);
         Violation(text);
     } else if (phase_ == Phase::SlaveAck || phase_ == Phase::MasterAck) {
-        Violation("start in place of the acknowledge clock");
+        Violation("start during the acknowledge clock");
     }
     log_.Start(repeated);
     if (!repeated) bytes_written_ = 0;
@@ -118,7 +118,7 @@ void Bus::OnStop() {
             std::snprintf(text, sizeof text, "stop inside a byte, after %u bits (SDA rose while SCL high)", bits_ - 1);
             Violation(text);
         } else if (phase_ == Phase::SlaveAck || phase_ == Phase::MasterAck) {
-            Violation("stop in place of the acknowledge clock");
+            Violation("stop during the acknowledge clock");
         } else if (phase_ == Phase::SlaveByte && selected_ != nullptr) {
             Violation("stop after an acknowledged read byte (the last byte read must be not acknowledged)");
         }
