@@ -70,22 +70,30 @@ void OnEndingSignal(int signal_number) {
     raise(signal_number);
 }
 
+// Async-signal-safe. Only in the foreground: a background job that touched
+// the settings would be stopped by SIGTTOU.
+void TakeAgain() {
+    if (g_taken == 0 && InForeground() && tcgetattr(g_terminal, &g_saved) == 0) {
+        Take();
+    }
+}
+
 // Ctrl+Z: give the shell its terminal back, then stop.
 void OnStopRequest(int) {
     const int saved_errno = errno;
     Restore();
-    raise(SIGTSTP);  // default action: the process stops here until SIGCONT
+    // Default action: the process stops here until SIGCONT. In an orphaned
+    // process group the kernel drops the signal and this returns at once.
+    raise(SIGTSTP);
     Install(SIGTSTP, OnStopRequest, kOnce);
+    TakeAgain();
     errno = saved_errno;
 }
 
-// Resumed: take the terminal again if the job is back in the foreground
-// (a background job that touched the settings would be stopped by SIGTTOU).
+// Resumed (fg, bg, kill -CONT).
 void OnContinue(int) {
     const int saved_errno = errno;
-    if (g_taken == 0 && InForeground() && tcgetattr(g_terminal, &g_saved) == 0) {
-        Take();
-    }
+    TakeAgain();
     errno = saved_errno;
 }
 
