@@ -25,6 +25,8 @@ constexpr int kKind = 1;         // 24C16: enables the driver
 constexpr long kMaxByte = 0xFF;
 constexpr int kColumns = 16;     // bytes per line of output
 constexpr unsigned char kErased = 0xFF;
+constexpr unsigned char kFirstPrintable = 0x20;  // ASCII blank
+constexpr unsigned char kLastPrintable = 0x7E;   // ASCII '~'
 
 struct EepromArgs {
     std::string address;
@@ -111,7 +113,7 @@ char Shown(unsigned char byte) {
     if (byte == 0x00 || byte == kErased) {
         return '.';
     }
-    return (byte < 0x20 || byte > 0x7E) ? '?' : static_cast<char>(byte);
+    return (byte < kFirstPrintable || byte > kLastPrintable) ? '?' : static_cast<char>(byte);
 }
 
 void Dump() {
