@@ -9,7 +9,6 @@
 
 #include "driver_operations.h"
 #include "sim/ftsim.h"
-#include "sim_bus.h"
 
 namespace robustness {
 
