@@ -2,6 +2,9 @@
 # One source per OS; the simulated backend lives in sim/lpt (port_io_sim).
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(port_io_native_sources ${CMAKE_CURRENT_LIST_DIR}/port_io_linux.cpp)
+elseif(WIN32)
+  # Through a port-I/O driver library loaded at run time (inpout32.dll).
+  set(port_io_native_sources ${CMAKE_CURRENT_LIST_DIR}/port_io_win32.cpp)
 endif()
 
 if(port_io_native_sources)
