@@ -85,6 +85,10 @@ extern "C" void CONSOLE_Open(void) {
         return;
     }
     g_input = input;
+    // Have the console take in what was typed so far (a console emulated on
+    // a terminal reads the terminal only when asked), so that a key pressed
+    // during start-up is seen by the first test.
+    CONSOLE_KeyPressed();
 }
 
 extern "C" int CONSOLE_HasInput(void) { return g_input != INVALID_HANDLE_VALUE ? 1 : 0; }
