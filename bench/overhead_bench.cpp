@@ -161,7 +161,7 @@ std::vector<std::string> g_order;
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    explicit RatioReporter(bool repetitions) : repetitions_(repetitions) {}
+    explicit RatioReporter(bool repetitions) : ConsoleReporter(OO_Tabular), repetitions_(repetitions) {}
 
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
@@ -245,7 +245,7 @@ int main(int argc, char **argv) {
         });
     }
 
-    RatioReporter reporter(repeated);
+    RatioReporter reporter(repeated);  // plain text: its table follows the runs
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
