@@ -62,12 +62,12 @@ constexpr Location Locate(int address) {
 }
 
 // Acknowledge polling: S W(aw), then Sr W(aw) on the transaction the last
-// attempt left open, until the chip answers. The time is taken before each
-// attempt, so the last one starts at or after the deadline: a host held up
-// between two polls still gives the chip one more chance.
+// attempt left open, until the chip answers. The clock is read only after an
+// attempt the chip refused, and one more attempt follows the one that found
+// the deadline passed: a host held up between two polls still gives the chip
+// one more chance.
 [[nodiscard]] bool WriteCycleDone(int write_address, std::chrono::steady_clock::time_point deadline) {
-    for (;;) {
-        const bool last_chance = std::chrono::steady_clock::now() >= deadline;
+    for (bool last_chance = false;; last_chance = std::chrono::steady_clock::now() >= deadline) {
         I2C_Start();
         if (Sent(write_address)) {
             return true;

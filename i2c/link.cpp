@@ -8,7 +8,6 @@
 // is added here.
 #include "i2c/link.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -131,15 +130,7 @@ extern "C" void I2C_Stop(void) { WriteStates(pins::kStop); }
 extern "C" void I2C_SendAck(int nack) { WriteStates((nack & 1) != 0 ? pins::kBitOne : pins::kBitZero); }
 
 // Eight bits, most significant first, in one write. Leaves SDA as bit 0 was.
-extern "C" void I2C_WriteByte(int value) {
-    std::array<pins::State, pins::kBitsPerByte * pins::kBitOne.size()> states{};
-    auto next = states.begin();
-    for (int bit = pins::kBitsPerByte - 1; bit >= 0; --bit) {
-        const auto &group = ((value >> bit) & 1) != 0 ? pins::kBitOne : pins::kBitZero;
-        next = std::copy(group.begin(), group.end(), next);
-    }
-    WriteStates(states);
-}
+extern "C" void I2C_WriteByte(int value) { WriteStates(pins::kByteWaveforms[static_cast<std::size_t>(value & 0xFF)]); }
 
 // One clock with SDA released, sampled while SCL is high. Leaves SDA released.
 // A failed sample reads as 1, the level of a released line: a link that dies

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace pins {
@@ -56,5 +57,34 @@ constexpr std::array<State, 2> kSampleRise = {kSclLowSdaReleased, kSclHighSdaRel
 constexpr std::array<State, 1> kSampleFall = {kSclLowSdaReleased};
 
 constexpr int kBitsPerByte = 8;
+
+// A whole byte: its eight bits, most significant first, each as its data-bit
+// group. 24 states, sent with one write. Leaves SCL low, SDA as bit 0 was.
+using ByteWaveform = std::array<State, kBitsPerByte * kBitOne.size()>;
+
+constexpr ByteWaveform MakeByteWaveform(int value) {
+    ByteWaveform states{};
+    auto next = states.begin();
+    for (int bit = kBitsPerByte - 1; bit >= 0; --bit) {
+        const auto &group = ((value >> bit) & 1) != 0 ? kBitOne : kBitZero;
+        for (const State state : group) {
+            *next++ = state;
+        }
+    }
+    return states;
+}
+
+// The waveform of every byte value, built at compile time (6 KB), so sending
+// a byte costs one table look-up on top of the adapter write.
+constexpr std::array<ByteWaveform, 256> kByteWaveforms = [] {
+    std::array<ByteWaveform, 256> table{};
+    for (int value = 0; value < 256; ++value) {
+        table[static_cast<std::size_t>(value)] = MakeByteWaveform(value);
+    }
+    return table;
+}();
+
+static_assert(kByteWaveforms[0xA5] == MakeByteWaveform(0xA5));
+static_assert(kByteWaveforms[0x80][1] == kSclHighSdaReleased && kByteWaveforms[0x80][4] == kSclHighSdaLow);
 
 }  // namespace pins
