@@ -25,13 +25,13 @@ constexpr double kDemoCelsius = 21.0;
 constexpr long kDefaultLatencyMicros = 1000;
 constexpr long kDefaultConversionMillis = 750;
 
-struct DeviceSpec {
+struct DeviceEntry {
     DeviceKind kind;
     int select;
 };
 
 struct Settings {
-    std::vector<DeviceSpec> devices;
+    std::vector<DeviceEntry> devices;
     bool temp_set = false;
     double celsius = kDemoCelsius;
     bool raw_set = false;
@@ -247,10 +247,10 @@ extern "C" int FTSIM_ConfigureFromEnvironment(void) {
         return -1;
     }
     FTSIM_Reset();
-    for (const DeviceSpec &spec : settings.devices) {
-        switch (spec.kind) {
+    for (const DeviceEntry &entry : settings.devices) {
+        switch (entry.kind) {
         case DeviceKind::Thermometer: {
-            const int dev = FTSIM_AddThermometer(spec.select);
+            const int dev = FTSIM_AddThermometer(entry.select);
             FTSIM_ThermSetConversion(dev, settings.conversion_kind, settings.conversion_value);
             if (settings.raw_set) {
                 FTSIM_ThermSetRaw(dev, settings.raw[0], settings.raw[1], settings.raw[2], settings.raw[3]);
@@ -266,7 +266,7 @@ extern "C" int FTSIM_ConfigureFromEnvironment(void) {
             break;
         }
         case DeviceKind::Clock: {
-            const int dev = FTSIM_AddClock(spec.select);
+            const int dev = FTSIM_AddClock(entry.select);
             if (CalendarClock *chip = ClockAt(dev)) chip->SetFromLocalTime();
             break;
         }
