@@ -10,9 +10,13 @@
 
 #include <chrono>
 
+#include "i2c/bus_steps.h"
 #include "i2c/link.h"
 
 namespace {
+
+using bus::Abandon;
+using bus::Sent;
 
 // ---- Chip facts ---------------------------------------------------------
 
@@ -20,11 +24,8 @@ constexpr int kAddressMask = 0x7FF;   // 11-bit memory address, 2048 bytes
 constexpr int kDeviceBase = 0xA0;     // device address byte of block 0, write
 constexpr int kBlockShift = 7;        // address bits 10..8 -> device bits 3..1
 constexpr int kBlockBits = 0x0E;      // device address bits that select the block
-constexpr int kReadBit = 0x01;        // direction bit of the device address byte
 constexpr int kWordMask = 0xFF;       // word address within a block
 constexpr int kByteMask = 0xFF;       // one data byte
-
-constexpr int kAck = 0;               // acknowledge bit: the chip pulled SDA low
 
 // A byte write cycle (tWR) lasts at most 10 ms on a 24C16. The poll gives up
 // well past that, so a slow host or USB round trips never fail a good chip,
@@ -40,8 +41,7 @@ bool g_kind_set = false;
 // ---- Addressing ---------------------------------------------------------
 
 struct Location {
-    int write_address;  // aw: 0xA0..0xAE
-    int read_address;   // ar: aw + 1
+    int write_address;  // aw: 0xA0..0xAE (reads set the direction bit)
     int word_address;   // low eight address bits
 };
 
@@ -49,17 +49,10 @@ struct Location {
 // dropped first, so 0x800 is 0 and -1 is 0x7FF.
 constexpr Location Locate(int address) {
     const int offset = address & kAddressMask;
-    const int write_address = kDeviceBase + ((offset >> kBlockShift) & kBlockBits);
-    return {write_address, write_address | kReadBit, offset & kWordMask};
+    return {kDeviceBase + ((offset >> kBlockShift) & kBlockBits), offset & kWordMask};
 }
 
 // ---- Bus steps ----------------------------------------------------------
-
-// W(x): a byte out and the chip's acknowledge.
-[[nodiscard]] bool Sent(int byte) {
-    I2C_WriteByte(byte);
-    return I2C_ReadBit() == kAck;
-}
 
 // Acknowledge polling: S W(aw), then Sr W(aw) on the transaction the last
 // attempt left open, until the chip answers. The clock is read only after an
@@ -78,12 +71,6 @@ constexpr Location Locate(int address) {
     }
 }
 
-// The failure exit: a byte was not acknowledged, or the chip never came back.
-int Abandon() {
-    I2C_Stop();
-    return I2C_NOACK;
-}
-
 }  // namespace
 
 extern "C" void EEP_SetKind(int kind) { g_kind_set = kind >= kKindFirst && kind <= kKindLast; }
@@ -95,12 +82,7 @@ extern "C" int EEP_ReadByte(int address, int *value) {
     *value = 0;
     const Location at = Locate(address);
 
-    I2C_Start();
-    if (!Sent(at.write_address) || !Sent(at.word_address)) {
-        return Abandon();
-    }
-    I2C_Start();
-    if (!Sent(at.read_address)) {
+    if (!bus::Turnaround(at.write_address, at.word_address)) {
         return Abandon();
     }
     const int byte = I2C_ReadByte();

@@ -8,19 +8,22 @@
 
 #include <algorithm>
 
+#include "i2c/bus_steps.h"
 #include "i2c/link.h"
 
 namespace {
+
+using bus::Abandon;
+using bus::kAck;
+using bus::kNack;
+using bus::Received;
+using bus::Sent;
 
 // ---- Chip facts ---------------------------------------------------------
 
 constexpr int kDeviceBase = 0xA0;  // write address with the A0 pin low
 constexpr int kSelectMask = 0x01;  // the A0 pin: only bit 0 of select counts
-constexpr int kReadBit = 0x01;     // direction bit of the device address byte
 constexpr int kByteMask = 0xFF;    // register numbers and values are bytes
-
-constexpr int kAck = 0;   // as sent by the master, and as read back from the chip
-constexpr int kNack = 1;  // the master's answer to the last byte it reads
 
 // Register map.
 constexpr int kRegControl = 0x00;     // control/status, bits below
@@ -87,41 +90,14 @@ static_assert(WeekdayToRegister(kWeekdayTop) == 0xC0 && WeekdayFromRegister(0xC5
 
 // ---- Addressing ---------------------------------------------------------
 
-// The only place a chip select becomes bus bytes: 0xA0/0xA1 or 0xA2/0xA3.
+// The only place a chip select becomes a bus address: 0xA0 or 0xA2 (reads
+// set the direction bit: 0xA1, 0xA3).
 constexpr int WriteAddress(int select) { return kDeviceBase + 2 * (select & kSelectMask); }
-constexpr int ReadAddress(int select) { return WriteAddress(select) | kReadBit; }
 
 // ---- Bus steps ----------------------------------------------------------
 
-// W(x): a byte out and the chip's acknowledge.
-[[nodiscard]] bool Sent(int byte) {
-    I2C_WriteByte(byte);
-    return I2C_ReadBit() == kAck;
-}
-
-// S aw reg S ar: point at a register, then turn the bus round. The chip
-// drives SDA from here on.
-[[nodiscard]] bool Query(int select, int reg) {
-    I2C_Start();
-    if (!Sent(WriteAddress(select)) || !Sent(reg & kByteMask)) {
-        return false;
-    }
-    I2C_Start();
-    return Sent(ReadAddress(select));
-}
-
-// R followed by A (more to come) or N (the last byte).
-int Received(int acknowledge) {
-    const int byte = I2C_ReadByte();
-    I2C_SendAck(acknowledge);
-    return byte;
-}
-
-// The failure exit: a byte was not acknowledged.
-int Abandon() {
-    I2C_Stop();
-    return I2C_NOACK;
-}
+// S aw reg S ar.
+[[nodiscard]] bool Query(int select, int reg) { return bus::Turnaround(WriteAddress(select), reg & kByteMask); }
 
 // S aw reg value P: one register.
 int WriteOne(int select, int reg, int value) {

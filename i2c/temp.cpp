@@ -16,15 +16,21 @@
 
 #include <cstdint>
 
+#include "i2c/bus_steps.h"
 #include "i2c/link.h"
 #include "i2c/temp_precise.h"
 
 namespace {
 
+using bus::Abandon;
+using bus::kAck;
+using bus::kNack;
+using bus::Received;
+using bus::Sent;
+
 // Address byte: 1001 A2 A1 A0 R/W.
 constexpr int kAddressBase = 0x90;
 constexpr int kAddressPinsMask = 0x07;  // A2..A0
-constexpr int kReadBit = 0x01;
 
 // Command bytes, and what follows each.
 enum Command : std::uint8_t {
@@ -39,43 +45,12 @@ constexpr int kConfigDone = 0x80;
 constexpr int kConfigModeMask = 0x03;  // POL, 1SHOT
 constexpr int kConfigOneShot = 0x01;
 
-constexpr int kAck = 0;   // as sent by the master, and as read back from a device
-constexpr int kNack = 1;
-
 constexpr int kBitsPerByte = 8;
 
 int WriteAddress(int device) { return kAddressBase + 2 * (device & kAddressPinsMask); }
-int ReadAddress(int device) { return WriteAddress(device) | kReadBit; }
 
-// W(x): a byte out and the device's acknowledge.
-[[nodiscard]] bool Sent(int byte) {
-    I2C_WriteByte(byte);
-    return I2C_ReadBit() == kAck;
-}
-
-// S aw command S ar: address the chip, give a read command, turn the bus
-// round. The device drives SDA from here on.
-[[nodiscard]] bool Query(int device, Command command) {
-    I2C_Start();
-    if (!Sent(WriteAddress(device)) || !Sent(command)) {
-        return false;
-    }
-    I2C_Start();
-    return Sent(ReadAddress(device));
-}
-
-// R followed by A (more to come) or N (the last byte).
-int Received(int acknowledge) {
-    const int byte = I2C_ReadByte();
-    I2C_SendAck(acknowledge);
-    return byte;
-}
-
-// The failure exit: a byte was not acknowledged.
-int Abandon() {
-    I2C_Stop();
-    return I2C_NOACK;
-}
+// S aw command S ar.
+[[nodiscard]] bool Query(int device, Command command) { return bus::Turnaround(WriteAddress(device), command); }
 
 }  // namespace
 
