@@ -5,7 +5,7 @@
 
 #include "bustool.h"
 #include "interaction.h"
-#include "terminal.h"
+#include "platform/terminal.h"
 
 namespace bustool {
 
@@ -14,7 +14,7 @@ constexpr int kBarWidth = 40;
 }  // namespace
 
 Progress::Progress(std::string label, int total)
-    : label_(std::move(label)), total_(total), enabled_(StderrIsTerminal() && total > 0) {
+    : label_(std::move(label)), total_(total), enabled_(TERMINAL_StderrIsInteractive() != 0 && total > 0) {
     Update(0);
 }
 
@@ -44,7 +44,7 @@ void ConfirmWrite(bool assume_yes, const std::string &what) {
     if (assume_yes) {
         return;
     }
-    if (!StdinIsTerminal()) {
+    if (TERMINAL_StdinIsInteractive() == 0) {
         throw Failure(kExitUsage, "Erreur : ecriture refusee sans confirmation (pas de terminal pour la "
                                   "demander) ; ajouter -y pour confirmer");
     }
