@@ -38,7 +38,7 @@ protected:
     // A few transactions of every kind: writes, reads with repeated start,
     // an unanswered address, acknowledge polling.
     void Traffic() {
-        ASSERT_EQ(FTSIM_CaptureStart(vcd_.c_str()), 0);
+        ASSERT_EQ(FTSIM_CaptureStart(vcd_.string().c_str()), 0);
         WriteTransaction(0x90, {0xAC, 0x01});
         WriteTransaction(0x90, {0xEE});
         ReadAfter(0x90, {0xAC}, 1);

@@ -1,5 +1,7 @@
 // The 24C16-style EEPROM model: addressing, page writes, reads and the
 // internal write cycle.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,17 +134,17 @@ TEST_F(EepromTest, LoadAndSaveAFile) {
         std::ofstream out(path, std::ios::binary);
         out << "AB";
     }
-    ASSERT_EQ(FTSIM_EepromLoad(chip_, path.c_str()), 0);
+    ASSERT_EQ(FTSIM_EepromLoad(chip_, path.string().c_str()), 0);
     EXPECT_EQ(FTSIM_EepromPeek(chip_, 0), 'A');
     EXPECT_EQ(FTSIM_EepromPeek(chip_, 2), 0xFF) << "a short image leaves the rest erased";
     FTSIM_EepromPoke(chip_, 0x7FF, 0x5A);
-    ASSERT_EQ(FTSIM_EepromSave(chip_, path.c_str()), 0);
+    ASSERT_EQ(FTSIM_EepromSave(chip_, path.string().c_str()), 0);
     EXPECT_EQ(std::filesystem::file_size(path), 2048u);
     {
         std::ofstream out(path, std::ios::binary | std::ios::app);
         out << 'X';
     }
-    EXPECT_EQ(FTSIM_EepromLoad(chip_, path.c_str()), -1) << "an image larger than the chip";
+    EXPECT_EQ(FTSIM_EepromLoad(chip_, path.string().c_str()), -1) << "an image larger than the chip";
     EXPECT_EQ(FTSIM_EepromLoad(chip_, "/nonexistent/eeprom.bin"), -1);
     EXPECT_EQ(FTSIM_EepromPeek(chip_, 0x7FF), 0x5A);
     std::filesystem::remove(path);
