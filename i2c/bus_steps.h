@@ -3,6 +3,7 @@
 //   S  start (a repeated start inside a transaction)   P  stop
 //   W(x)  a byte out and the device's acknowledge check
 //   R  a byte in, then A (acknowledge: more to come) or N (the last byte)
+//   C  the ninth clock after a byte in, SDA released and sampled but ignored
 // Private to the drivers.
 #pragma once
 
@@ -37,6 +38,15 @@ constexpr int kReadBit = 0x01;  // direction bit of a device address byte
 inline int Received(int acknowledge) {
     const int byte = I2C_ReadByte();
     I2C_SendAck(acknowledge);
+    return byte;
+}
+
+// R C: the last byte in, then a ninth clock with SDA released. The device
+// sees a not-acknowledge, as after N, but the clock is a bit read (one more
+// pin sample than N) whose value means nothing.
+inline int ReceivedThenClock() {
+    const int byte = I2C_ReadByte();
+    static_cast<void>(I2C_ReadBit());
     return byte;
 }
 

@@ -85,10 +85,7 @@ extern "C" int EEP_ReadByte(int address, int *value) {
     if (!bus::Turnaround(at.write_address, at.word_address)) {
         return Abandon();
     }
-    const int byte = I2C_ReadByte();
-    // Ninth clock with SDA released: the chip sees a not-acknowledge and
-    // stops sending. Its sample means nothing here.
-    static_cast<void>(I2C_ReadBit());
+    const int byte = bus::ReceivedThenClock();  // the chip stops sending
     I2C_Stop();
     *value = byte;
     return I2C_OK;

@@ -59,10 +59,7 @@ extern "C" int TEMP_ReadConfig(int device, int *config) {
     if (!Query(device, kAccessConfig)) {
         return Abandon();
     }
-    const int value = I2C_ReadByte();
-    // Ninth clock with SDA released: the chip sees a not-acknowledge. Its
-    // sample means nothing here.
-    static_cast<void>(I2C_ReadBit());
+    const int value = bus::ReceivedThenClock();
     I2C_Stop();
     *config = value;
     return I2C_OK;
