@@ -37,11 +37,7 @@ struct EepromArgs {
 
 using Image = std::array<unsigned char, kSize>;
 
-std::string Address(int address) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%03x", address);
-    return text;
-}
+std::string Address(int address) { return HexDigits(address, 3); }
 
 void OpenEeprom() {
     OpenBus();

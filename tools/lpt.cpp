@@ -52,11 +52,7 @@ int ParsePort(const LptArgs &args) {
                                           Radix::kDecimal));
 }
 
-std::string BaseText(unsigned short base) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%03x", base);
-    return text;
-}
+std::string BaseText(unsigned short base) { return HexDigits(base, 3); }
 
 // The port's registers must be granted before the first access.
 void OpenPort(int port) {

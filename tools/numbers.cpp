@@ -67,4 +67,10 @@ std::string Hex(long value) {
     return text;
 }
 
+std::string HexDigits(long value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%0*lx", digits, static_cast<unsigned long>(value));
+    return text;
+}
+
 }  // namespace bustool

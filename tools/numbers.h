@@ -20,4 +20,8 @@ long ParseArgument(const std::string &name, const std::string &text, long min, l
 // "0x2a" (or "0" for zero), as the rest of the output shows numbers.
 std::string Hex(long value);
 
+// "0x" and at least `digits` hex digits: a bus address ("0x90", digits 2) or
+// an EEPROM address or port base ("0x07f", "0x378", digits 3).
+std::string HexDigits(long value, int digits);
+
 }  // namespace bustool

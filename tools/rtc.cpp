@@ -41,11 +41,7 @@ int ParseSelect(const RtcArgs &args) {
     return static_cast<int>(ParseArgument("--select", args.select, 0, kMaxSelect, Radix::kDecimal));
 }
 
-std::string Address(int select) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02x", kFirstAddress + 2 * select);
-    return text;
-}
+std::string Address(int select) { return HexDigits(kFirstAddress + 2 * select, 2); }
 
 std::string NoAnswer(int select) { return "Erreur : pas de reponse de l'horloge " + Address(select); }
 

@@ -30,11 +30,7 @@ struct TempArgs {
     std::string config_value;
 };
 
-std::string Address(int index) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02x", kFirstAddress + 2 * index);
-    return text;
-}
+std::string Address(int index) { return HexDigits(kFirstAddress + 2 * index, 2); }
 
 std::string NoAnswer(int index) { return "Erreur : pas de reponse du thermometre " + Address(index); }
 
