@@ -19,6 +19,9 @@
 
 #include "lpt/lpt.h"
 
+#include <array>
+#include <cstddef>
+
 #include "platform/port_io.h"
 
 namespace {
@@ -29,10 +32,14 @@ constexpr unsigned short kStatusOffset = 1;  // status lines, read
 constexpr unsigned short kControlOffset = 2; // control register, written
 
 // Standard parallel-port bases, indexed by port number 1..3.
-constexpr unsigned short kBaseLpt1 = 0x3BC; // on the display adapter
-constexpr unsigned short kBaseLpt2 = 0x378;
-constexpr unsigned short kBaseLpt3 = 0x278;
-constexpr unsigned short kDefaultBase = kBaseLpt2;
+constexpr std::array<unsigned short, 3> kPortBases{
+    0x3BC, // LPT1, on the display adapter
+    0x378, // LPT2
+    0x278, // LPT3
+};
+constexpr int kFirstPort = 1;
+constexpr int kDefaultPort = 2;
+constexpr unsigned short kDefaultBase = kPortBases[kDefaultPort - kFirstPort];
 
 // Port control register values.
 constexpr int kControlIdle = 0x00;             // no strobe; low nibble selected
@@ -86,20 +93,12 @@ constexpr int ControlByte(int reg, int asserted = 0)
 
 extern "C" int LPT_SelectPort(int port)
 {
-    switch (port) {
-    case 1:
-        g_base = kBaseLpt1;
-        return 0;
-    case 2:
-        g_base = kBaseLpt2;
-        return 0;
-    case 3:
-        g_base = kBaseLpt3;
-        return 0;
-    default:
+    if (port < kFirstPort || port >= kFirstPort + static_cast<int>(kPortBases.size())) {
         g_base = kDefaultBase;
         return 1;
     }
+    g_base = kPortBases[static_cast<std::size_t>(port - kFirstPort)];
+    return 0;
 }
 
 extern "C" void LPT_LoadData(int value)
