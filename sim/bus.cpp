@@ -52,11 +52,30 @@ void Bus::Reset() {
 
 void Bus::Violation(const char *what) { log_.Violation(what); }
 
-void Bus::Drive(unsigned scl, unsigned sda_master, unsigned d2) {
+bool Bus::CheckCutShort(const char *condition, const char *lines) {
+    // The clock pulse of a start or stop is itself sampled as the first bit of
+    // a byte; only a later one means the byte was cut short.
+    if ((phase_ == Phase::MasterByte || phase_ == Phase::SlaveByte) && bits_ > 1) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%s inside a byte, after %u bits (%s)", condition, bits_ - 1, lines);
+        Violation(text);
+        return true;
+    }
+    if (phase_ == Phase::SlaveAck || phase_ == Phase::MasterAck) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%s during the acknowledge clock", condition);
+        Violation(text);
+        return true;
+    }
+    return false;
+}
+
+void Bus::Drive(unsigned levels) {
     const unsigned old_scl = scl_, old_sda = sda_;
+    const unsigned scl = levels & 1u;
     scl_ = scl;
-    sda_master_ = sda_master;
-    d2_ = d2;
+    sda_master_ = (levels >> 1) & 1u;
+    d2_ = (levels >> 2) & 1u;
     const unsigned sda = Wired();
     sda_ = sda;
     switch (kEdges[old_scl << 3 | old_sda << 2 | scl << 1 | sda]) {
@@ -90,15 +109,7 @@ void Bus::Drive(unsigned scl, unsigned sda_master, unsigned d2) {
 void Bus::OnStart() {
     ++starts;
     const bool repeated = phase_ != Phase::Idle;
-    char text[96];
-    // The clock pulse of a start or stop is itself sampled as the first bit of
-    // a byte; only a later one means the byte was cut short.
-    if ((phase_ == Phase::MasterByte || phase_ == Phase::SlaveByte) && bits_ > 1) {
-        std::snprintf(text, sizeof text, "start inside a byte, after %u bits (SDA fell while SCL high)", bits_ - 1);
-        Violation(text);
-    } else if (phase_ == Phase::SlaveAck || phase_ == Phase::MasterAck) {
-        Violation("start during the acknowledge clock");
-    }
+    CheckCutShort("start", "SDA fell while SCL high");
     log_.Start(repeated);
     if (!repeated) bytes_written_ = 0;
     for (auto &device : devices) device->OnStart();
@@ -113,13 +124,7 @@ void Bus::OnStart() {
 void Bus::OnStop() {
     ++stops;
     if (phase_ != Phase::Idle) {
-        char text[96];
-        if ((phase_ == Phase::MasterByte || phase_ == Phase::SlaveByte) && bits_ > 1) {
-            std::snprintf(text, sizeof text, "stop inside a byte, after %u bits (SDA rose while SCL high)", bits_ - 1);
-            Violation(text);
-        } else if (phase_ == Phase::SlaveAck || phase_ == Phase::MasterAck) {
-            Violation("stop during the acknowledge clock");
-        } else if (phase_ == Phase::SlaveByte && selected_ != nullptr) {
+        if (!CheckCutShort("stop", "SDA rose while SCL high") && phase_ == Phase::SlaveByte && selected_ != nullptr) {
             Violation("stop after an acknowledged read byte (the last byte read must be not acknowledged)");
         }
         log_.Stop();

@@ -17,9 +17,10 @@ class Bus {
 public:
     explicit Bus(TransactionLog &log) : log_(log) {}
 
-    // New levels driven by the master: SCL, SDA (D1) and D2 (0 only when D2
-    // is an output written low, which pulls the data line down too).
-    void Drive(unsigned scl, unsigned sda_master, unsigned d2);
+    // New levels driven by the master: bit 0 SCL, bit 1 SDA (D1), bit 2 D2
+    // (0 only when D2 is an output written low, which pulls the data line
+    // down too).
+    void Drive(unsigned levels);
     // Recompute the data line after a fault changed who pulls it.
     void Refresh() { sda_ = Wired(); }
     // Back to no transaction, every chip released; line levels kept.
@@ -57,6 +58,8 @@ private:
     void OnFall();
     void MasterByteDone();
     void Violation(const char *what);
+    // A start or stop inside a byte or on an acknowledge clock: reported, true.
+    bool CheckCutShort(const char *condition, const char *lines);
 
     TransactionLog &log_;
     unsigned scl_ = 1, sda_master_ = 1, d2_ = 1, sda_ = 1;

@@ -23,24 +23,15 @@ Simulator &Sim() {
 void Simulator::ApplyPinStates(const uint8_t *bytes, uint32_t count) {
     if (!bitbang) return;
     const uint8_t released = static_cast<uint8_t>(~mask & 0x07);
+    const bool capturing = capture.Active();
     unsigned drive = Drive();
-    if (capture.Active()) {
-        for (uint32_t i = 0; i < count; ++i) {
-            const unsigned next = (bytes[i] | released) & 0x07u;
-            if (next != drive) {
-                drive = next;
-                bus.Drive(drive & 1u, (drive >> 1) & 1u, (drive >> 2) & 1u);
-            }
-            capture.Sample(Lines());
+    for (uint32_t i = 0; i < count; ++i) {
+        const unsigned next = (bytes[i] | released) & 0x07u;
+        if (next != drive) {
+            drive = next;
+            bus.Drive(drive);
         }
-    } else {
-        for (uint32_t i = 0; i < count; ++i) {
-            const unsigned next = (bytes[i] | released) & 0x07u;
-            if (next != drive) {
-                drive = next;
-                bus.Drive(drive & 1u, (drive >> 1) & 1u, (drive >> 2) & 1u);
-            }
-        }
+        if (capturing) capture.Sample(Lines());
     }
     latch = bytes[count - 1];
 }
@@ -78,19 +69,29 @@ void Simulator::Wait() const {
     }
 }
 
+void Simulator::ClearFaults() {
+    faults = Faults{};
+    bus.nack_byte = 0;
+    bus.sda_held_low = false;
+    bus.Refresh();
+    ApplyDeviceFaults();
+}
+
+void Simulator::ClearCounters() {
+    writes = pin_states = getbitmodes = 0;
+    bus.starts = bus.stops = 0;
+}
+
 void Simulator::ResetBus() {
     capture.Stop();
     bus.devices.clear();
     slots.clear();
-    bus.nack_byte = 0;
-    bus.sda_held_low = false;
-    faults = Faults{};
+    ClearFaults();
     latency_us = 0;
     bus.Reset();
     log.Clear();
     calls.Clear();
-    writes = pin_states = getbitmodes = 0;
-    bus.starts = bus.stops = 0;
+    ClearCounters();
 }
 
 namespace {

@@ -66,15 +66,14 @@ struct Simulator {
         return static_cast<unsigned>(latch | static_cast<uint8_t>(~mask)) & 0x07u;
     }
     [[nodiscard]] unsigned Lines() const { return bus.Scl() | bus.SdaMaster() << 1 | bus.Sda() << 2; }
-    void ApplyDrive() {
-        const unsigned d = Drive();
-        bus.Drive(d & 1u, (d >> 1) & 1u, (d >> 2) & 1u);
-    }
+    void ApplyDrive() { bus.Drive(Drive()); }
     void ApplyPinStates(const uint8_t *bytes, uint32_t count);
     [[nodiscard]] uint8_t ReadPins() const;
     void ApplyDeviceFaults();
     void Wait() const;
     void ResetBus();  // devices, faults, logs, counters, capture, latency
+    void ClearFaults();
+    void ClearCounters();
 };
 
 Simulator &Sim();
