@@ -13,8 +13,6 @@ using namespace ftsim;
 
 namespace {
 
-constexpr double kDefaultCelsius = 21.0;
-
 size_t CopyOut(const std::string &text, char *buf, size_t size) {
     if (buf != nullptr && size != 0) {
         const size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -56,9 +54,7 @@ void FTSIM_Reset(void) { Sim().ResetBus(); }
 void FTSIM_SetLatencyMicros(long micros) { Sim().latency_us = micros < 0 ? 0 : micros; }
 
 int FTSIM_AddThermometer(int address_pins) {
-    auto chip = std::make_unique<Thermometer>(address_pins);
-    chip->SetCelsius(kDefaultCelsius);
-    return AddDevice(std::move(chip), DeviceKind::Thermometer);
+    return AddDevice(std::make_unique<Thermometer>(address_pins), DeviceKind::Thermometer);
 }
 
 int FTSIM_AddEeprom(void) { return AddDevice(std::make_unique<Eeprom>(), DeviceKind::Eeprom); }
@@ -165,14 +161,7 @@ void FTSIM_SetFault(int fault, long arg) {
     sim.ApplyDeviceFaults();
 }
 
-void FTSIM_ClearFaults(void) {
-    Simulator &sim = Sim();
-    sim.faults = Faults{};
-    sim.bus.nack_byte = 0;
-    sim.bus.sda_held_low = false;
-    sim.bus.Refresh();
-    sim.ApplyDeviceFaults();
-}
+void FTSIM_ClearFaults(void) { Sim().ClearFaults(); }
 
 size_t FTSIM_GetLog(char *buf, size_t size) { return CopyOut(Sim().log.Text(), buf, size); }
 
@@ -194,11 +183,7 @@ unsigned long FTSIM_GetCounter(int counter) {
     }
 }
 
-void FTSIM_ClearCounters(void) {
-    Simulator &sim = Sim();
-    sim.writes = sim.pin_states = sim.getbitmodes = 0;
-    sim.bus.starts = sim.bus.stops = 0;
-}
+void FTSIM_ClearCounters(void) { Sim().ClearCounters(); }
 
 int FTSIM_GetLines(void) { return static_cast<int>(Sim().Lines()); }
 

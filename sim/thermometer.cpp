@@ -44,6 +44,7 @@ constexpr uint8_t kPowerUpThMsb = 0x50;    // 80 C
 constexpr uint8_t kPowerUpTlMsb = 0x0A;    // 10 C
 
 constexpr long kDefaultConversionMillis = 750;  // the chip's maximum conversion time
+constexpr double kDefaultCelsius = 21.0;         // a room until told otherwise
 
 }  // namespace
 
@@ -58,6 +59,7 @@ Thermometer::Thermometer(int address_pins)
       th_lsb_(0),
       tl_msb_(kPowerUpTlMsb),
       tl_lsb_(0),
+      celsius_(kDefaultCelsius),
       conversion_kind_(FTSIM_CONV_MILLIS),
       conversion_value_(kDefaultConversionMillis),
       created_(std::chrono::steady_clock::now()) {}

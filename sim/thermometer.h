@@ -27,8 +27,6 @@ public:
     bool OnWrite(uint8_t byte) override;
     uint8_t OnRead() override;
 
-    [[nodiscard]] int Pins() const { return pins_; }
-
     // What the sensor measures; the next conversion latches it.
     void SetCelsius(double celsius);
     void SetRaw(uint8_t msb, uint8_t lsb, uint8_t counter, uint8_t slope);
@@ -55,7 +53,7 @@ private:
     bool expect_command_ = false;
     unsigned data_index_ = 0;  // bytes after the command, written or read
 
-    double celsius_ = 21.0;
+    double celsius_;
     bool raw_set_ = false;
     uint8_t raw_[4] = {};
     bool drift_ = false;
