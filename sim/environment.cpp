@@ -4,15 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/calendar_clock.h"
-#include "sim/eeprom.h"
 #include "sim/ftsim.h"
 #include "sim/simulator.h"
-#include "sim/thermometer.h"
 
 using namespace ftsim;
 
@@ -20,14 +17,20 @@ namespace {
 
 constexpr const char *kDefaultDevices = "therm:0,eeprom";
 constexpr double kDemoCelsius = 21.0;
-// About one full-speed USB transfer per call: with the 750 ms conversion a
-// reading takes about a second, as on the desk.
+// About one full-speed USB transfer per call: with the chip's 750 ms
+// conversion a reading takes about a second, as on the desk.
 constexpr long kDefaultLatencyMicros = 1000;
-constexpr long kDefaultConversionMillis = 750;
 
 struct DeviceEntry {
     DeviceKind kind;
     int select;
+};
+
+// A conversion time or write cycle given in the environment.
+struct Busy {
+    bool set = false;
+    int kind = 0;
+    long value = 0;
 };
 
 struct Settings {
@@ -36,11 +39,8 @@ struct Settings {
     double celsius = kDemoCelsius;
     bool raw_set = false;
     int raw[4] = {};
-    int conversion_kind = FTSIM_CONV_MILLIS;
-    long conversion_value = kDefaultConversionMillis;
-    bool write_cycle_set = false;
-    int write_cycle_kind = FTSIM_WC_MICROS;
-    long write_cycle_value = 0;
+    Busy conversion;   // unset: the chip's own conversion time
+    Busy write_cycle;  // unset: the chip's own write cycle
     long latency_us = kDefaultLatencyMicros;
     std::vector<std::pair<int, long>> faults;
     std::string capture;
@@ -85,6 +85,31 @@ bool ParseCount(const std::string &text, long &out) { return ParseNumber(text, o
 bool EndsWith(const std::string &text, const std::string &suffix, std::string &head) {
     if (text.size() <= suffix.size() || text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
     head = text.substr(0, text.size() - suffix.size());
+    return true;
+}
+
+// How long a chip stays busy: "<N><time unit>", "<N><count unit>" or "never".
+struct Timing {
+    const char *time_unit;
+    int time_kind;
+    const char *count_unit;
+    int count_kind;
+    int never_kind;
+};
+
+bool ParseTiming(const std::string &value, const Timing &timing, Busy &out) {
+    const std::string text = Trim(value);
+    std::string head;
+    long n = 0;
+    if (text == "never") {
+        out = {true, timing.never_kind, 0};
+    } else if (EndsWith(text, timing.time_unit, head) && ParseCount(head, n)) {
+        out = {true, timing.time_kind, n};
+    } else if (EndsWith(text, timing.count_unit, head) && ParseCount(head, n)) {
+        out = {true, timing.count_kind, n};
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -163,7 +188,8 @@ bool ParseFaults(const std::string &value, Settings &settings) {
 bool Read(Settings &settings) {
     const auto get = [](const char *name) -> const char * { return std::getenv(name); };
 
-    if (!ParseDevices(get("FTSIM_DEVICES") != nullptr ? get("FTSIM_DEVICES") : kDefaultDevices, settings)) return false;
+    const char *devices = get("FTSIM_DEVICES");
+    if (!ParseDevices(devices != nullptr ? devices : kDefaultDevices, settings)) return false;
 
     if (const char *v = get("FTSIM_TEMP")) {
         errno = 0;
@@ -186,37 +212,12 @@ bool Read(Settings &settings) {
         settings.raw_set = true;
     }
     if (const char *v = get("FTSIM_CONVERSION")) {
-        const std::string text = Trim(v);
-        std::string head;
-        long n = 0;
-        if (text == "never") {
-            settings.conversion_kind = FTSIM_CONV_NEVER;
-        } else if (EndsWith(text, "ms", head) && ParseCount(head, n)) {
-            settings.conversion_kind = FTSIM_CONV_MILLIS;
-            settings.conversion_value = n;
-        } else if (EndsWith(text, "reads", head) && ParseCount(head, n)) {
-            settings.conversion_kind = FTSIM_CONV_READS;
-            settings.conversion_value = n;
-        } else {
-            return Malformed("FTSIM_CONVERSION", v, "<N>ms, <N>reads or never");
-        }
+        constexpr Timing kConversion = {"ms", FTSIM_CONV_MILLIS, "reads", FTSIM_CONV_READS, FTSIM_CONV_NEVER};
+        if (!ParseTiming(v, kConversion, settings.conversion)) return Malformed("FTSIM_CONVERSION", v, "<N>ms, <N>reads or never");
     }
     if (const char *v = get("FTSIM_WRITE_CYCLE")) {
-        const std::string text = Trim(v);
-        std::string head;
-        long n = 0;
-        settings.write_cycle_set = true;
-        if (text == "never") {
-            settings.write_cycle_kind = FTSIM_WC_NEVER;
-        } else if (EndsWith(text, "us", head) && ParseCount(head, n)) {
-            settings.write_cycle_kind = FTSIM_WC_MICROS;
-            settings.write_cycle_value = n;
-        } else if (EndsWith(text, "polls", head) && ParseCount(head, n)) {
-            settings.write_cycle_kind = FTSIM_WC_POLLS;
-            settings.write_cycle_value = n;
-        } else {
-            return Malformed("FTSIM_WRITE_CYCLE", v, "<N>us, <N>polls or never");
-        }
+        constexpr Timing kWriteCycle = {"us", FTSIM_WC_MICROS, "polls", FTSIM_WC_POLLS, FTSIM_WC_NEVER};
+        if (!ParseTiming(v, kWriteCycle, settings.write_cycle)) return Malformed("FTSIM_WRITE_CYCLE", v, "<N>us, <N>polls or never");
     }
     if (const char *v = get("FTSIM_LATENCY_US")) {
         if (!ParseCount(Trim(v), settings.latency_us)) return Malformed("FTSIM_LATENCY_US", v, "microseconds, 0 or more");
@@ -251,7 +252,7 @@ extern "C" int FTSIM_ConfigureFromEnvironment(void) {
         switch (entry.kind) {
         case DeviceKind::Thermometer: {
             const int dev = FTSIM_AddThermometer(entry.select);
-            FTSIM_ThermSetConversion(dev, settings.conversion_kind, settings.conversion_value);
+            if (settings.conversion.set) FTSIM_ThermSetConversion(dev, settings.conversion.kind, settings.conversion.value);
             if (settings.raw_set) {
                 FTSIM_ThermSetRaw(dev, settings.raw[0], settings.raw[1], settings.raw[2], settings.raw[3]);
             } else {
@@ -262,7 +263,7 @@ extern "C" int FTSIM_ConfigureFromEnvironment(void) {
         }
         case DeviceKind::Eeprom: {
             const int dev = FTSIM_AddEeprom();
-            if (settings.write_cycle_set) FTSIM_EepromSetWriteCycle(dev, settings.write_cycle_kind, settings.write_cycle_value);
+            if (settings.write_cycle.set) FTSIM_EepromSetWriteCycle(dev, settings.write_cycle.kind, settings.write_cycle.value);
             break;
         }
         case DeviceKind::Clock: {
