@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "bus_log.h"
 #include "i2c/eeprom.h"
 #include "i2c/link.h"
 #include "sim/ftsim.h"
@@ -16,9 +15,10 @@
 
 namespace {
 
-using drivers_test::kLinesIdle;
-using drivers_test::LogLines;
-using Lines = std::vector<std::string>;
+using simbus::ClearObservations;
+using simbus::kLinesAtRest;
+using simbus::Lines;
+using simbus::LogLines;
 
 constexpr int kSize = 2048;
 constexpr int kErased = 0xFF;
@@ -33,12 +33,6 @@ protected:
         ASSERT_GE(chip_, 0);
         // Ready at the first poll unless a test says otherwise: logs stay short.
         FTSIM_EepromSetWriteCycle(chip_, FTSIM_WC_POLLS, 1);
-    }
-
-    void ClearObservations() {
-        FTSIM_ClearLog();
-        FTSIM_ClearCalls();
-        FTSIM_ClearCounters();
     }
 
     int chip_ = -1;
@@ -195,7 +189,7 @@ TEST_F(EepromTest, ByteNotAcknowledgedEndsWithStopAndNoAck) {
         }
         EXPECT_EQ(LogLines(), Lines{c.log});
         EXPECT_EQ(FTSIM_GetCounter(FTSIM_COUNT_STOPS), 1u);
-        EXPECT_EQ(FTSIM_GetLines(), kLinesIdle);
+        EXPECT_EQ(FTSIM_GetLines(), kLinesAtRest);
     }
 }
 
@@ -239,7 +233,7 @@ TEST_F(EepromTest, WriteCycleThatNeverEndsGivesUpAfterTheDeadlineWithTheBusStopp
     EXPECT_EQ(poll.substr(poll.size() - 8), "Sr AE- P") << "poll ends with one stop";
     EXPECT_EQ(poll.find('+'), std::string::npos);
     EXPECT_EQ(FTSIM_GetCounter(FTSIM_COUNT_STOPS), 2u);
-    EXPECT_EQ(FTSIM_GetLines(), kLinesIdle);
+    EXPECT_EQ(FTSIM_GetLines(), kLinesAtRest);
 
     // Nothing is left open: the next operation starts on a clean bus.
     FTSIM_EepromSetWriteCycle(chip_, FTSIM_WC_POLLS, 1);

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "bus_log.h"
 #include "i2c/link.h"
 #include "i2c/rtc.h"
 #include "sim/ftsim.h"
@@ -18,9 +17,10 @@
 
 namespace {
 
-using drivers_test::kLinesIdle;
-using drivers_test::LogLines;
-using Lines = std::vector<std::string>;
+using simbus::ClearObservations;
+using simbus::kLinesAtRest;
+using simbus::Lines;
+using simbus::LogLines;
 
 // Model registers.
 constexpr int kControl = 0x00;
@@ -48,12 +48,6 @@ protected:
         clock_ = FTSIM_AddClock(0);
         ASSERT_GE(clock_, 0);
         FTSIM_ClockFreeze(clock_, 1);
-    }
-
-    void ClearObservations() {
-        FTSIM_ClearLog();
-        FTSIM_ClearCalls();
-        FTSIM_ClearCounters();
     }
 
     int Register(int reg) const { return FTSIM_ClockPeek(clock_, reg); }
@@ -287,7 +281,7 @@ TEST_F(RtcTest, ByteNotAcknowledgedEndsWithStopNoAckAndZeroedOuts) {
         EXPECT_TRUE(outs_zero);
         EXPECT_EQ(LogLines(), Lines{c.log}) << "one transaction, ended by a stop";
         EXPECT_EQ(FTSIM_GetCounter(FTSIM_COUNT_STOPS), 1u);
-        EXPECT_EQ(FTSIM_GetLines(), kLinesIdle);
+        EXPECT_EQ(FTSIM_GetLines(), kLinesAtRest);
         if (&c.op == &set && c.position > 3) {
             EXPECT_EQ(Register(kControl), 0x80) << "the clock must stay stopped";
         }

@@ -83,7 +83,7 @@ TEST_F(ThermometerTest, EachOperationIsItsBusSequence) {
         EXPECT_EQ(trace::Log(), c.log);
         EXPECT_EQ(trace::Writes(), c.writes);
         EXPECT_EQ(trace::PinReads(), c.pin_reads);
-        EXPECT_EQ(FTSIM_GetLines(), 0x06) << "bus left at rest";
+        EXPECT_EQ(FTSIM_GetLines(), simbus::kLinesAtRest) << "bus left at rest";
     }
 }
 
@@ -234,7 +234,7 @@ TEST_F(ThermometerTest, ByteNotAcknowledgedAnywhereEndsTheTransactionWithAStop) 
         EXPECT_EQ(out, c.out_after);
         EXPECT_EQ(trace::Log(), c.log);
         EXPECT_EQ(FTSIM_GetCounter(FTSIM_COUNT_STOPS), 1u);
-        EXPECT_EQ(FTSIM_GetLines(), 0x06) << "bus left at rest";
+        EXPECT_EQ(FTSIM_GetLines(), simbus::kLinesAtRest) << "bus left at rest";
         FTSIM_ClearFaults();
     }
 }

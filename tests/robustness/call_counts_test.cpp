@@ -31,7 +31,7 @@ protected:
 TEST_F(CallCounts, EachPrimitiveMakesExactlyTheCallsOfItsWaveform) {
     for (const auto &primitive : robustness::kPrimitives) {
         SCOPED_TRACE(primitive.name);
-        robustness::ClearObservations();
+        simbus::ClearObservations();
         primitive.run();
         EXPECT_EQ(robustness::Counted(), primitive.cost);
         I2C_Stop();  // leave the bus at rest for the next one
@@ -43,7 +43,7 @@ TEST_F(CallCounts, EachOperationMakesExactlyTheCallsOfItsBusSequence) {
         SCOPED_TRACE(op.name);
         FTSIM_Reset();
         ASSERT_GE(robustness::AddChipFor(op), 0);
-        robustness::ClearObservations();
+        simbus::ClearObservations();
 
         robustness::Outs outs{};
         ASSERT_EQ(op.run(outs), I2C_OK);
@@ -62,7 +62,7 @@ TEST_F(CallCounts, EachOperationMakesExactlyTheCallsOfItsBusSequence) {
 TEST_F(CallCounts, AReadingCycleCostsTwoHundredAndThirtyFiveAdapterCalls) {
     const int dev = FTSIM_AddThermometer(robustness::kThermometerIndex);
     FTSIM_ThermSetConversion(dev, FTSIM_CONV_READS, 1);
-    robustness::ClearObservations();
+    simbus::ClearObservations();
 
     int done = 0;
     int value = 0;
@@ -82,7 +82,7 @@ TEST_F(CallCounts, AReadingCycleCostsTwoHundredAndThirtyFiveAdapterCalls) {
 TEST_F(CallCounts, AnEepromWritePaysOneStartAndAddressBytePerPoll) {
     const int dev = FTSIM_AddEeprom();
     FTSIM_EepromSetWriteCycle(dev, FTSIM_WC_POLLS, 3);
-    robustness::ClearObservations();
+    simbus::ClearObservations();
     ASSERT_EQ(EEP_WriteByte(robustness::kEepromAddress, robustness::kEepromValue), I2C_OK);
     EXPECT_EQ(robustness::Counted(), robustness::SequenceCost("S W W W P Q Q Q P"));
     EXPECT_EQ(FTSIM_GetCounter(FTSIM_COUNT_STOPS), 2u);

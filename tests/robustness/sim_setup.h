@@ -1,11 +1,7 @@
 // The simulated chips each driver operation talks to, set up so that a
 // healthy run performs exactly the bus sequence in driver_operations.h,
-// plus small readers of the simulator's log and call trace.
+// and what the simulator counted.
 #pragma once
-
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "driver_operations.h"
 #include "sim/ftsim.h"
@@ -46,27 +42,9 @@ inline int AddChipFor(const Operation &op) {
     return -1;
 }
 
-inline void ClearObservations() {
-    FTSIM_ClearLog();
-    FTSIM_ClearCalls();
-    FTSIM_ClearCounters();
-}
-
 inline Cost Counted() {
     return {FTSIM_GetCounter(FTSIM_COUNT_WRITES), FTSIM_GetCounter(FTSIM_COUNT_PIN_STATES),
             FTSIM_GetCounter(FTSIM_COUNT_GETBITMODE)};
 }
-
-inline std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) lines.push_back(line);
-    }
-    return lines;
-}
-
-// Pin levels of a bus at rest: SCL low, SDA released by the master and high.
-constexpr int kLinesAtRest = 0x06;
 
 }  // namespace robustness

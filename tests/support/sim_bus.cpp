@@ -1,5 +1,6 @@
 #include "sim_bus.h"
 
+#include <sstream>
 #include <vector>
 
 #include "i2c/link.h"
@@ -18,6 +19,21 @@ std::string Fetch(Get get) {
 
 std::string Log() { return Fetch(FTSIM_GetLog); }
 std::string Calls() { return Fetch(FTSIM_GetCalls); }
+
+Lines Split(const std::string &text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+void ClearObservations() {
+    FTSIM_ClearLog();
+    FTSIM_ClearCalls();
+    FTSIM_ClearCounters();
+}
 
 bool LinkOpen() {
     // The link is opened once per process and never closed.
