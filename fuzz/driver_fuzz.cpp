@@ -96,6 +96,12 @@ void CheckBus(const char *op, int status, bool polled) {
 
 // ---- Operations -------------------------------------------------------------
 
+// An operation with no out-parameter: the bus rules and one of its two statuses.
+void CheckStatusOnly(const char *op, int status) {
+    CheckBus(op, status, false);
+    Require(status == I2C_OK || status == I2C_NOACK, op, "status");
+}
+
 void RunOne(FuzzedDataProvider &in) {
     const int device = in.ConsumeIntegral<int>();
     const int value = in.ConsumeIntegral<int>();
@@ -110,24 +116,9 @@ void RunOne(FuzzedDataProvider &in) {
                     "status or configuration byte");
             break;
         }
-        case 1: {
-            const int s = TEMP_WriteConfig(device, value);
-            CheckBus("TEMP_WriteConfig", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "TEMP_WriteConfig", "status");
-            break;
-        }
-        case 2: {
-            const int s = TEMP_Init(device);
-            CheckBus("TEMP_Init", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "TEMP_Init", "status");
-            break;
-        }
-        case 3: {
-            const int s = TEMP_StartConversion(device);
-            CheckBus("TEMP_StartConversion", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "TEMP_StartConversion", "status");
-            break;
-        }
+        case 1: CheckStatusOnly("TEMP_WriteConfig", TEMP_WriteConfig(device, value)); break;
+        case 2: CheckStatusOnly("TEMP_Init", TEMP_Init(device)); break;
+        case 3: CheckStatusOnly("TEMP_StartConversion", TEMP_StartConversion(device)); break;
         case 4: {
             const int s = TEMP_IsDone(device, &out[0]);
             CheckBus("TEMP_IsDone", s, false);
@@ -168,17 +159,13 @@ void RunOne(FuzzedDataProvider &in) {
                     "EEP_WriteByte", "status");
             break;
         }
-        case 10: {
-            const int s = RTC_Start(device);
-            CheckBus("RTC_Start", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "RTC_Start", "status");
-            break;
-        }
+        case 10: CheckStatusOnly("RTC_Start", RTC_Start(device)); break;
         case 11: {
-            const int s = RTC_SetTime(device, value, in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>(),
-                                      in.ConsumeIntegral<int>());
-            CheckBus("RTC_SetTime", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "RTC_SetTime", "status");
+            // Taken from the input in this order (argument evaluation order is unspecified).
+            const int hours = in.ConsumeIntegral<int>();
+            const int minutes = in.ConsumeIntegral<int>();
+            const int seconds = in.ConsumeIntegral<int>();
+            CheckStatusOnly("RTC_SetTime", RTC_SetTime(device, value, hours, minutes, seconds));
             break;
         }
         case 12: {
@@ -195,12 +182,7 @@ void RunOne(FuzzedDataProvider &in) {
             }
             break;
         }
-        case 13: {
-            const int s = RTC_WriteRegister(device, value, in.ConsumeIntegral<int>());
-            CheckBus("RTC_WriteRegister", s, false);
-            Require(s == I2C_OK || s == I2C_NOACK, "RTC_WriteRegister", "status");
-            break;
-        }
+        case 13: CheckStatusOnly("RTC_WriteRegister", RTC_WriteRegister(device, value, in.ConsumeIntegral<int>())); break;
         default: {
             const int s = RTC_ReadRegister(device, value, &out[0]);
             CheckBus("RTC_ReadRegister", s, false);
