@@ -9,10 +9,13 @@ extern "C" const char DYNLIB_ADAPTER_LIBRARY[] = "Ftd2xx.dll";
 
 extern "C" void *DYNLIB_Load(const char *file_name) {
     // No dialog box when the library or one of its dependencies is missing:
-    // the caller reports the failure on the console.
+    // the caller reports the failure on the console. The loader's error code
+    // is kept across the mode switch-back, for a caller that names the reason.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE module = LoadLibraryA(file_name);
+    const DWORD load_error = GetLastError();
     SetErrorMode(previous);
+    SetLastError(load_error);
     return reinterpret_cast<void *>(module);
 }
 

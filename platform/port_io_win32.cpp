@@ -17,6 +17,8 @@
 
 #include <windows.h>
 
+#include "platform/dynlib.h"
+
 namespace {
 
 #if defined(_WIN64)
@@ -54,8 +56,8 @@ void DescribeError(DWORD code, char *text, DWORD size) {
 }
 
 template <typename Function>
-Function Resolve(HMODULE library, const char *name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+Function Resolve(void *library, const char *name) {
+    return reinterpret_cast<Function>(DYNLIB_Resolve(library, name));
 }
 
 int Fail(int status, const char *format, const char *detail) {
@@ -71,13 +73,10 @@ extern "C" int PORT_Acquire(unsigned short base) {
         g_failure[0] = '\0';
         return PORT_OK;
     }
-    const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE library = LoadLibraryA(kDriverLibrary);
-    const DWORD load_error = GetLastError();
-    SetErrorMode(previous_mode);
+    void *library = DYNLIB_Load(kDriverLibrary);
     if (library == nullptr) {
         char reason[120];
-        DescribeError(load_error, reason, sizeof reason);
+        DescribeError(GetLastError(), reason, sizeof reason);
         return Fail(PORT_UNAVAILABLE, "%s: %s (the port-I/O driver library is needed beside the program)", reason);
     }
     const auto out = Resolve<Out32Fn>(library, "Out32");
