@@ -1,8 +1,5 @@
 # Loading the adapter's driver library at run time.
-if(WIN32)
-  add_library(platform_dynlib STATIC ${CMAKE_CURRENT_LIST_DIR}/dynlib_win32.cpp)
-else()
-  add_library(platform_dynlib STATIC ${CMAKE_CURRENT_LIST_DIR}/dynlib_linux.cpp)
+platform_library(platform_dynlib dynlib)
+if(NOT WIN32)
   target_link_libraries(platform_dynlib PRIVATE ${CMAKE_DL_LIBS})
 endif()
-target_link_libraries(platform_dynlib PUBLIC project_includes PRIVATE project_warnings)
