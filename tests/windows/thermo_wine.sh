@@ -21,6 +21,10 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 fail() {
   echo "FAIL ($case_name): $*" >&2
+  local file
+  for file in attempts.txt terminal.txt report.txt err.txt; do
+    [ -s "$work/$file" ] && { echo "--- $file" >&2; cat -v "$work/$file" >&2; }
+  done
   exit 1
 }
 
@@ -38,11 +42,15 @@ run_detached() {
   [ "$status" -eq 0 ] || fail "exit status $status; stderr: $(cat "$work/err.txt")"
 }
 
-# run_in_console KEYS DELAY: thermo.exe in a console (a pseudo-terminal),
+# console_attempt KEYS DELAY: thermo.exe in a console (a pseudo-terminal),
 # KEYS typed after DELAY seconds. stdout to $work/out.txt; the exit status
-# and the keys left in the console's input to $work/report.txt.
-run_in_console() {
+# and the keys left in the console's input to $work/report.txt. Returns 1,
+# with the terminal kept in $work/attempts.txt, when Wine never ran the
+# programs to their end (no report); fails the case for anything else
+# that went wrong.
+console_attempt() {
   local keys=$1 delay=$2 command
+  rm -f "$work/typed" "$work/out.txt" "$work/report.txt" "$work/terminal.txt"
   mkfifo "$work/typed"
   command="WINEPATH='$(winpath "$library_dir")' '$wine' '$run_in_console' '$(winpath "$work/out.txt")' \
 '$(winpath "$work/report.txt")' '$(winpath "$thermo")'"
@@ -52,12 +60,36 @@ run_in_console() {
   # typed into the console as a key of its own.
   exec 3>"$work/typed"
   sleep "$delay"
-  printf '%s' "$keys" >&3
+  # The terminal may already have gone: the write then fails with EPIPE
+  # instead of killing this script, and the report says why.
+  local typed=1
+  trap '' PIPE
+  printf '%s' "$keys" >&3 2>/dev/null || typed=0
   local status=0
   wait "$script_pid" || status=$?
   exec 3>&-
-  [ "$status" -ne 124 ] || fail "thermo.exe did not end after the key; terminal: $(cat -v "$work/terminal.txt")"
-  [ -f "$work/report.txt" ] || fail "no report; terminal: $(cat -v "$work/terminal.txt")"
+  [ "$status" -ne 124 ] || fail "thermo.exe did not end after the key"
+  if [ ! -f "$work/report.txt" ]; then
+    { echo "--- attempt ended with status $status and no report; terminal:"; cat -v "$work/terminal.txt"; } \
+      >>"$work/attempts.txt"
+    return 1
+  fi
+  [ "$typed" -eq 1 ] || fail "thermo.exe ended before the keys were typed"
+}
+
+# run_in_console KEYS DELAY: console_attempt, again while no report comes
+# (the terminal, Wine or the helper failed: thermo.exe's end, crash
+# included, is always reported); never again once thermo.exe has run and
+# been reported on, so a fault of the program is never retried away.
+run_in_console() {
+  local attempt
+  for attempt in 1 2 3; do
+    if console_attempt "$@"; then
+      [ "$attempt" -eq 1 ] || { echo "Wine failed to run the programs $((attempt - 1)) time(s):"; cat "$work/attempts.txt"; }
+      return 0
+    fi
+  done
+  fail "Wine did not run the programs to their end in 3 attempts"
 }
 
 expect_output() {
